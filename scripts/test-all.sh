@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test: each stage in
+# scripts/stages, in the order of their names. A stage installs what it needs
+# beyond the common tools with scripts/install-deps.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-cmake --preset dev
-cmake --build --preset dev
-ctest --preset dev
+for stage in scripts/stages/*.sh; do
+  echo "=== ${stage#scripts/stages/}"
+  bash "$stage"
+done
+echo "=== all stages passed"
