@@ -20,6 +20,7 @@ namespace platform {
 namespace {
 
 std::vector<std::string> gArguments;
+bool gStdoutClosed = false;
 
 // The Windows system error code that the same failure gives there.
 FailureCode FromErrno(int error) {
@@ -68,6 +69,19 @@ void PrepareProcess(int argc, char** argv) {
   // A broken pipe and a file-size limit are failed writes, reported as such.
   ::signal(SIGPIPE, SIG_IGN);
   ::signal(SIGXFSZ, SIG_IGN);
+  // A standard descriptor that was closed is taken by /dev/null before any
+  // file is opened, so that no page or output file can land on it and
+  // receive the console's bytes. Standard output stays "closed" all the same.
+  struct stat st {};
+  gStdoutClosed = ::fstat(STDOUT_FILENO, &st) != 0;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0) continue;
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
   for (int i = 1; i < argc; ++i) {
     if (argv[i][0] != '\0') gArguments.emplace_back(argv[i]);
   }
@@ -99,6 +113,7 @@ std::uint32_t ImageOffset(std::uintptr_t address) {
 // --- Standard output ---------------------------------------------------
 
 StdoutKind QueryStdout() {
+  if (gStdoutClosed) return StdoutKind::Unknown;
   struct stat st {};
   if (::fstat(STDOUT_FILENO, &st) != 0) return StdoutKind::Unknown;
   return S_ISCHR(st.st_mode) ? StdoutKind::Device : StdoutKind::Stream;
