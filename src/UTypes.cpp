@@ -151,6 +151,9 @@ std::int32_t ScanPageText(std::string_view PageText, std::int32_t FirstNumber, s
   const char* text = PageText.data();
   // The final character (the space after the last line) is never examined.
   const std::size_t last = PageText.empty() ? 0 : PageText.size() - 1;
+  // Nothing to examine; an empty page's text may have no storage at all, and
+  // memchr must not be handed a null pointer even for zero bytes.
+  if (last == 0) return 0;
   std::size_t p = 0;
   const auto skipSeparators = [&] {
     while (p < last && IsTagSeparator(text[p])) ++p;

@@ -7,6 +7,7 @@ namespace rtl {
 
 FailureCode MemorySource::Read(char* buffer, std::size_t size, std::size_t& got) {
   got = std::min({size, chunk_, bytes_.size()});
+  if (got == 0) return 0;  // an empty view may carry a null pointer
   std::memcpy(buffer, bytes_.data(), got);
   bytes_.remove_prefix(got);
   return 0;
