@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -190,6 +191,36 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
     fs::remove(outPath);
   }
   return result;
+}
+
+void Sandbox::Link(const std::string& relative, const std::string& target) const {
+  const fs::path path = work_ / relative;
+  fs::create_directories(path.parent_path());
+  fs::create_symlink(target, path);
+}
+
+void Sandbox::OpenToAll() const {
+  const auto reachable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                         fs::perms::others_read | fs::perms::others_exec;
+  fs::permissions(root_, reachable, fs::perm_options::add);
+  fs::permissions(bin_, reachable, fs::perm_options::add);
+  fs::permissions(work_, reachable, fs::perm_options::add);
+}
+
+bool CanSwitchUser() { return ::geteuid() == 0; }
+
+std::string ModuleName() { return fs::path(CurrentTarget().program).filename().string(); }
+
+bool MatchesFailureReport(std::string_view out, std::string_view before, std::string_view kind,
+                          std::string_view message) {
+  const std::string head = std::string(before) + "Exception " + std::string(kind) + " in module " + ModuleName() +
+                           " at ";
+  const std::string tail = std::string(message) + "\r\n";
+  if (out.size() < head.size() || out.substr(0, head.size()) != head) return false;
+  const std::string_view rest = out.substr(head.size());
+  static const std::regex digits("[0-9A-F]{8}\\.\n");
+  if (rest.size() < 10 || !std::regex_match(std::string(rest.substr(0, 10)), digits)) return false;
+  return rest.substr(10) == tail;
 }
 
 std::string PageLine(std::string_view portablePath, int entries) {

@@ -56,6 +56,23 @@ struct RunOptions {
   std::string cwd;
 };
 
+// Options that differ from the defaults in one respect.
+inline RunOptions StdoutTo(Stdout mode) {
+  RunOptions options;
+  options.stdoutMode = mode;
+  return options;
+}
+inline RunOptions InFolder(std::string cwd) {
+  RunOptions options;
+  options.cwd = std::move(cwd);
+  return options;
+}
+inline RunOptions AsUser(std::pair<uid_t, gid_t> user) {
+  RunOptions options;
+  options.user = user;
+  return options;
+}
+
 struct RunResult {
   int status = -1;       // exit status, or -1 when killed by a signal
   int signal = 0;        // the signal that killed it, if any
@@ -95,10 +112,37 @@ class Sandbox {
   // The names of the entries of work/ (or a folder below it), sorted.
   std::vector<std::string> List(const std::string& relative = "") const;
 
+  // A symbolic link at `relative` under work/ that holds `target` as it is.
+  void Link(const std::string& relative, const std::string& target) const;
+  // The absolute path of `relative` under work/.
+  std::filesystem::path At(const std::string& relative) const { return work_ / relative; }
+  // Lets every user reach bin/ and work/ (the sandbox's root is made
+  // private), so that a run as another user finds the program, its
+  // template and its current directory.
+  void OpenToAll() const;
+
  private:
   std::filesystem::path root_, bin_, work_;
   std::filesystem::path program_;
 };
+
+// The unprivileged user and group that tests run the program as, to show
+// what a user without the right to write or read meets.
+inline constexpr std::pair<uid_t, gid_t> kNobody{65534, 65534};
+
+// True when the harness may run the program as another user (it is root).
+bool CanSwitchUser();
+
+// True when `out` is `before` followed by the failure report of `kind`
+// ("EInOutError", "EOutOfMemory") with `message` (its full stop included),
+// and nothing else. The eight hexadecimal digits of the report locate the
+// failing place, which moves from build to build, so any eight upper-case
+// digits match.
+bool MatchesFailureReport(std::string_view out, std::string_view before, std::string_view kind,
+                          std::string_view message);
+
+// The file name of the program as the failure report names its module.
+std::string ModuleName();
 
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
