@@ -29,8 +29,9 @@ if(WIN32)
   configure_file("${ZANTHOR_README_TXT_SOURCE}" "${PROJECT_BINARY_DIR}/README.txt" @ONLY NEWLINE_STYLE CRLF)
   install(FILES "${PROJECT_BINARY_DIR}/README.txt" DESTINATION .)
 
-  # The example search page and the files it loads. An index the example
-  # scripts made (examples/database.js) is a build result, not part of it.
+  # The example search page with the files it loads, and the example site
+  # it searches once zanthor.exe has indexed it. An index made by an earlier
+  # run (examples/database.js) is a build result, not part of them.
   file(GLOB ZANTHOR_EXAMPLE_FILES CONFIGURE_DEPENDS
     "${PROJECT_SOURCE_DIR}/examples/*.html"
     "${PROJECT_SOURCE_DIR}/examples/*.htm"
@@ -39,6 +40,10 @@ if(WIN32)
   list(FILTER ZANTHOR_EXAMPLE_FILES EXCLUDE REGEX "/_?database\\.js$")
   if(ZANTHOR_EXAMPLE_FILES)
     install(FILES ${ZANTHOR_EXAMPLE_FILES} DESTINATION .)
+  endif()
+  if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/examples/site")
+    install(DIRECTORY "${PROJECT_SOURCE_DIR}/examples/site" DESTINATION .
+      PATTERN "database.js" EXCLUDE)
   endif()
 else()
   set(ZANTHOR_INSTALL_PROGRAMDIR "lib/zanthor" CACHE STRING
