@@ -222,6 +222,10 @@ class Page {
     Line("<meta name=viewport content='width=device-width, initial-scale=1'>");
     Line("<title>" + std::string(title) + " - Harbour Museum</title>");
     Line("<link rel=\"stylesheet\" href=\"/css/site.css\" type=text/css>");
+    Line("<link rel=\"preload\" href=\"/fonts/serif-regular.woff2\" as=\"font\" type=\"font/woff2\" crossorigin>");
+    Line("<link rel='icon' href='/favicon.ico' sizes='32x32'><link rel=canonical href=\"https://example.org/\">");
+    Line("<meta name=\"description\" content=\"" + std::string(r_.Pick(kTitles)) + " at the harbour museum\">");
+    Line("<meta property=\"og:type\" content=\"website\"><meta property='og:site_name' content='Harbour Museum'>");
     if (php) Line("<?php include 'header.php'; if ($page < 3) { echo \"<b>new</b>\"; } ?>");
     Line(r_.Percent(70) ? "<style type=\"text/css\">" : "<STYLE>");
     In();
@@ -233,6 +237,8 @@ class Page {
     Line(r_.Percent(70) ? "</style>" : "</STYLE>");
     Line(r_.Percent(60) ? "<script type=\"text/javascript\">" : "<script>");
     In();
+    Line("var config = {\"lang\": \"en\", \"menu\": [\"home\", \"visit\", \"learn\"], \"break\": 720};");
+    Line("window.dataLayer = window.dataLayer || []; function track() { dataLayer.push(arguments); }");
     Line("var shown = 0, limit = " + std::to_string(r_.Between(3, 40)) + ";");
     Line("function more(list) {");
     In();
@@ -333,7 +339,8 @@ class Page {
   }
 
   void Footer() {
-    Line("<footer>");
+    Line("</main>");
+    Line("<footer class=\"site-footer site-footer--dark\" role=\"contentinfo\">");
     In();
     Line("<p>&copy; 2026 Harbour Museum &middot; <a href=\"/contact.htm\">Contact</a> &middot; "
          "Stra\xdf" "e 7, K\xf6ln</p>");
@@ -345,18 +352,25 @@ class Page {
 
   // Body sections until the page holds about `target` bytes.
   void Body(std::size_t target) {
+    Line("<main id=\"content\" class=\"main-content container container--wide layout-grid\" role=\"main\">");
     Line("<h1>" + std::string(r_.Pick(kTitles)) + "</h1>");
     while (Size() < target) {
+      if (r_.Percent(25)) {
+        Line("</div>");
+        Line(r_.Percent(50) ? "<div class=\"section section--text col-12 col-md-8 offset-md-2 mb-4\" data-id=\"" +
+                                  std::to_string(r_.Below(100000)) + "\">"
+                            : "<div class='row gutter-2 align-items-start'><div class=col-12>");
+      }
       const std::size_t roll = r_.Below(100);
-      if (roll < 55) {
+      if (roll < 62) {
         Paragraph(r_.Between(20, 140));
-      } else if (roll < 65) {
+      } else if (roll < 69) {
         Line("<h2 id=\"s" + std::to_string(r_.Below(1000)) + "\">" + std::string(r_.Pick(kTitles)) + "</h2>");
-      } else if (roll < 75) {
+      } else if (roll < 77) {
         List(r_.Between(2, 8));
-      } else if (roll < 82) {
-        Table(r_.Between(2, 10), r_.Between(2, 5));
-      } else if (roll < 90) {
+      } else if (roll < 80) {
+        Table(r_.Between(2, 8), r_.Between(2, 4));
+      } else if (roll < 88) {
         Comment();
       } else if (roll < 94) {
         InlineScript();
