@@ -99,7 +99,6 @@ pages they are on), made from a template, for a search page that runs in the
 browser with no server.")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\\\.git/")
 
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
