@@ -250,8 +250,8 @@ describe("the example search page", () => {
   test("takes a screenshot", async () => {
     const page = await openPage();
     await page.goto(`${site.url}/search.html`);
-    await page.keyboard.type("quince jelly");
-    await page.waitForFunction(() => document.querySelectorAll(".search-link").length === 2);
+    await page.keyboard.type("russet");
+    await page.waitForFunction(() => document.querySelectorAll(".search-link").length === 3);
     fs.mkdirSync(outDir, { recursive: true });
     const file = path.join(outDir, "search.png");
     await page.screenshot({ path: file, fullPage: true });
