@@ -260,7 +260,7 @@ describe("the example search page", () => {
   });
 });
 
-describe("a site whose file names are awkward in a URL", () => {
+describe("a site made for the edge cases", () => {
   // File names that Linux allows and a link must carry through to the page:
   // the program writes " and \ as %22 and %5C, the page keeps the rest
   // from being read as parts of a URL or as markup.
@@ -284,12 +284,22 @@ describe("a site whose file names are awkward in a URL", () => {
     pages.forEach(([name], i) => {
       fs.writeFileSync(path.join(root, name), `<title>Page ${i}</title><p>a marker of page ${i}</p>`);
     });
+    // A text far longer than a result shows, with its one hit near the end,
+    // and a page with more matching texts than a result lists.
+    const filler = "lorem ipsum dolor sit amet ".repeat(30);
+    fs.writeFileSync(path.join(root, "long.htm"), `<p>${filler}the needle here ${filler}</p>`);
+    fs.writeFileSync(path.join(root, "many.htm"), [1, 2, 3, 4, 5].map((n) => `<p>pebble number ${n}</p>`).join(""));
+    fs.mkdirSync(path.join(root, "unindexed"));
+    for (const name of ["search.html", "search.js", "search.css"]) {
+      fs.copyFileSync(path.join(examples, name), path.join(root, "unindexed", name));
+    }
     // The program with its template, as the build lays them out.
     fs.mkdirSync(path.join(root, "bin"));
     fs.copyFileSync(program, path.join(root, "bin", "zanthor"));
     fs.chmodSync(path.join(root, "bin", "zanthor"), 0o755);
     fs.copyFileSync(path.join(repoRoot, "template", "_database.js"), path.join(root, "bin", "_database.js"));
-    execFileSync(path.join(root, "bin", "zanthor"), pages.map(([name]) => name), { cwd: root, stdio: "pipe" });
+    execFileSync(path.join(root, "bin", "zanthor"), [...pages.map(([name]) => name), "long.htm", "many.htm"],
+      { cwd: root, stdio: "pipe" });
     server = await serve(root);
   });
 
@@ -312,6 +322,34 @@ describe("a site whose file names are awkward in a URL", () => {
       await page.goBack();
       await page.waitForFunction((n) => document.querySelectorAll(".search-link").length === n, pages.length);
     }
+    await closePage(page);
+  });
+
+  test("shows a long text around its hit, and counts the texts it leaves out", async () => {
+    const page = await openPage();
+    await page.goto(`${server.url}/search.html?q=needle`);
+    await page.waitForFunction(() => document.querySelectorAll(".search-link").length === 1);
+    const shown = await page.locator(".search-text").textContent();
+    assert.match(shown, /^\u2026.*the needle here.*\u2026$/);
+    assert.ok(shown.length <= 242, `${shown.length} characters shown`);
+    assert.deepEqual(await marks(page), ["needle"]);
+
+    await page.fill("#search-box", "pebble");
+    await page.waitForFunction(() => document.querySelectorAll(".search-link").length === 1);
+    assert.deepEqual(await page.$$eval(".search-texts li", (items) => items.map((li) => li.textContent)), [
+      "pebble number 1",
+      "pebble number 2",
+      "pebble number 3",
+      "and 2 more matches on this page",
+    ]);
+    await closePage(page);
+  });
+
+  test("says so when there is no index", async () => {
+    const page = await openPage();
+    await page.goto(`${server.url}/unindexed/search.html`);
+    assert.match(await status(page), /database\.js is missing/);
+    assert.ok(await page.locator("#search-box").isDisabled());
     await closePage(page);
   });
 });
