@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,43 @@ TEST(LineReader, Lines) {
       {"\0\0\n"s, {"\0\0"s}},
   };
   for (const Case& c : cases) ExpectLines(c, false);
+}
+
+// The rules in their plainest form, to check the reader against on many
+// inputs: lines up to each LF, CRs removed, a Ctrl-Z at a line start ends it.
+Lines ModelLines(const std::string& input, bool trim) {
+  Lines lines;
+  std::size_t i = 0;
+  while (i < input.size() && input[i] != '\x1a') {
+    std::size_t lf = input.find('\n', i);
+    if (lf == std::string::npos) lf = input.size();
+    std::string line;
+    for (std::size_t k = i; k < lf; ++k) {
+      if (input[k] != '\r') line += input[k];
+    }
+    if (trim) {
+      const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+      while (!line.empty() && blank(line.back())) line.pop_back();
+      std::size_t first = 0;
+      while (first < line.size() && blank(line[first])) ++first;
+      line.erase(0, first);
+    }
+    lines.push_back(line);
+    i = lf + 1;
+  }
+  return lines;
+}
+
+TEST(LineReader, AgreesWithTheRulesOnRandomInputs) {
+  const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n', '\x1a', '\0', '\xA0'};
+  std::mt19937 random(20261211);
+  std::uniform_int_distribution<std::size_t> length(0, 24);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);
+  for (int round = 0; round < 300; ++round) {
+    std::string input;
+    for (std::size_t n = length(random); n > 0; --n) input += alphabet[pick(random)];
+    for (const bool trim : {false, true}) ExpectLines({input, ModelLines(input, trim)}, trim);
+  }
 }
 
 TEST(LineReader, LongLineAcrossBlocks) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,32 @@ TEST(PathRules, WildMatch) {
       {"*.htm.*", "a.html", false},
   };
   for (const Case& c : cases) EXPECT_EQ(rtl::WildMatch(c.pattern, c.name), c.match) << c.pattern << " / " << c.name;
+}
+
+// Plain recursive matching, exponential but obviously right on short texts.
+bool ModelMatch(std::string_view p, std::string_view s) {
+  if (p.empty()) return s.empty();
+  if (p[0] == '*') return ModelMatch(p.substr(1), s) || (!s.empty() && ModelMatch(p, s.substr(1)));
+  if (s.empty()) return false;
+  const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+  return (p[0] == '?' || upper(p[0]) == upper(s[0])) && ModelMatch(p.substr(1), s.substr(1));
+}
+
+TEST(PathRules, WildMatchAgreesWithPlainMatchingOnRandomNames) {
+  const char patternBytes[] = {'a', 'A', 'b', '.', '*', '?'};
+  const char nameBytes[] = {'a', 'A', 'b', '.'};
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::size_t> length(0, 7);
+  std::uniform_int_distribution<std::size_t> pickPattern(0, sizeof patternBytes - 1);
+  std::uniform_int_distribution<std::size_t> pickName(0, sizeof nameBytes - 1);
+  for (int round = 0; round < 5000; ++round) {
+    std::string pattern, name;
+    for (std::size_t n = length(random); n > 0; --n) pattern += patternBytes[pickPattern(random)];
+    for (std::size_t n = length(random); n > 0; --n) name += nameBytes[pickName(random)];
+    const bool expected = ModelMatch(pattern, name) ||
+                          (pattern.ends_with(".*") && ModelMatch(pattern.substr(0, pattern.size() - 2), name));
+    EXPECT_EQ(rtl::WildMatch(pattern, name), expected) << pattern << " / " << name;
+  }
 }
 
 TEST(PathRules, WildMatchWithManyStarsStaysFast) {

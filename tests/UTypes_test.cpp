@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestRules.h"
+#include "rtl/LineReader.h"
 #include "rtl/TextBlock.h"
 
 namespace {
@@ -102,6 +103,38 @@ TEST(UTypes, ScanPageText) {
     const std::int32_t count = ScanPageText(c.pageText, 0, "docs/a.htm", entries);
     EXPECT_EQ(entries.Str(), EntryLines(c.segments, 0, "docs/a.htm")) << ::testing::PrintToString(c.pageText);
     EXPECT_EQ(count, static_cast<std::int32_t>(c.segments.size())) << ::testing::PrintToString(c.pageText);
+  }
+}
+
+TEST(UTypes, ScanOfPageLines) {
+  // The page as the page reader joins it: each line trimmed and followed by
+  // one space, CRs without LF dropped, the input ended by a Ctrl-Z at the
+  // start of a line.
+  struct Case {
+    std::string page;
+    std::vector<std::string> segments;
+  };
+  const Case cases[] = {
+      {"<p>Hello\r\n      world</p>\r\n", {"Hello world"}},
+      {"<p>first part\n\n   second part</p>\n", {"first part  second part"}},
+      {"<p>join\red here</p>", {"joined here"}},
+      {"<p\r\n>after a broken tag\r\n", {"after a broken tag"}},
+      {"<p>kept\r\n\x1a<p>never read\r\n", {"kept"}},
+      {"<p>inside \x1a line</p>", {"inside \x1a line"}},
+      {"\t<p>last line without end", {"last line without end"}},
+      {"<p>ab\ncd</p>", {"ab cd"}},
+  };
+  for (const Case& c : cases) {
+    rtl::MemorySource source(c.page, 3);
+    rtl::LineReader reader(source, 4);
+    rtl::TextBlock pageText;
+    while (!reader.AtEnd()) {
+      reader.AppendLine(pageText, true);
+      pageText.Append(' ');
+    }
+    rtl::TextBlock entries;
+    ScanPageText(pageText.View(), 0, "a.htm", entries);
+    EXPECT_EQ(entries.Str(), EntryLines(c.segments, 0, "a.htm")) << ::testing::PrintToString(c.page);
   }
 }
 
