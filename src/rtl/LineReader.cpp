@@ -14,13 +14,15 @@ FailureCode MemorySource::Read(char* buffer, std::size_t size, std::size_t& got)
 }
 
 LineReader::LineReader(ByteSource& source, std::size_t bufferSize)
-    : source_(source), buffer_(bufferSize == 0 ? 1 : bufferSize) {}
+    : source_(source),
+      buffer_(new char[bufferSize == 0 ? 1 : bufferSize]),
+      capacity_(bufferSize == 0 ? 1 : bufferSize) {}
 
 bool LineReader::Fill() {
   if (position_ < length_) return true;
   if (ended_) return false;
   std::size_t got = 0;
-  if (FailureCode code = source_.Read(buffer_.data(), buffer_.size(), got)) RaiseInOutError(code);
+  if (FailureCode code = source_.Read(buffer_.get(), capacity_, got)) RaiseInOutError(code);
   position_ = 0;
   length_ = got;
   if (got == 0) ended_ = true;
@@ -33,8 +35,8 @@ void LineReader::AppendLine(TextBlock& out, bool trim) {
   const std::size_t lineStart = out.Size();
   bool leading = trim;
   while (Fill()) {
-    const char* begin = buffer_.data() + position_;
-    const char* end = buffer_.data() + length_;
+    const char* begin = buffer_.get() + position_;
+    const char* end = buffer_.get() + length_;
     const char* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
     const char* stop = lf != nullptr ? lf : end;
     if (leading) {
@@ -48,7 +50,7 @@ void LineReader::AppendLine(TextBlock& out, bool trim) {
       out.Append(begin, static_cast<std::size_t>(pieceEnd - begin));
       begin = cr != nullptr ? cr + 1 : stop;
     }
-    position_ = static_cast<std::size_t>(stop - buffer_.data());
+    position_ = static_cast<std::size_t>(stop - buffer_.get());
     if (lf != nullptr) {
       ++position_;
       break;

@@ -11,9 +11,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "rtl/Failure.h"
 #include "rtl/TextBlock.h"
@@ -65,7 +65,10 @@ class LineReader {
   bool Fill();
 
   ByteSource& source_;
-  std::vector<char> buffer_;
+  // Left uninitialised: a reader is made for every page, and filling 64 KiB
+  // with zeros first would cost more than reading a small page.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
   std::size_t position_ = 0;
   std::size_t length_ = 0;
   bool ended_ = false;
