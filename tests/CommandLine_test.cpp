@@ -53,10 +53,10 @@ TEST(CommandLine, Split) {
       {"zanthor a\"\"b", {"ab"}},
       // Every code from 1 to 32 separates; 127 and above do not.
       {"zanthor\ta\tb", {"a", "b"}},
-      {"zanthor\x01" "a\x1F" "b\x20" "c\r\nd", {"a", "b", "c", "d"}},
-      {"zanthor a\x7F" "b \xA0" "c", {"a\x7F" "b", "\xA0" "c"}},
+      {"zanthor\x01x\x1Fy\x20z\r\nw", {"x", "y", "z", "w"}},
+      {"zanthor x\x7Fy \xA0z", {"x\x7Fy", "\xA0z"}},
       // A quoted stretch keeps tabs and control characters.
-      {"zanthor \"a\tb\x01" "c\"", {"a\tb\x01" "c"}},
+      {"zanthor \"a\tb\x01z\"", {"a\tb\x01z"}},
       // An unterminated quote runs to the end of the line.
       {"zanthor \"a b", {"a b"}},
       {"zanthor x\"a b  ", {"xa b  "}},
@@ -88,7 +88,7 @@ TEST(CommandLine, DoubleByteTrailIsNoQuote) {
     Words singleByte;
   };
   const DbcsCase cases[] = {
-      {"z \x81\"a b", {"\x81\"a", "b"}, {"\x81" "a b"}},
+      {"z \x81\"x y", {"\x81\"x", "y"}, {"\x81x y"}},
       {"z \"\x81\" b\"", {"\x81\" b"}, {"\x81", "b"}},
       {"z \"\x83\\\" b", {"\x83\\", "b"}, {"\x83\\", "b"}},
       // The program's name is split by characters too.

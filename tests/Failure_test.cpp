@@ -45,8 +45,7 @@ TEST(Failure, Report) {
        "Exception EInOutError in module zanthor at 00001A2B.\nFile not found.\r\n"},
       {rtl::FailureKind::InOutError, 112, "zanthor.exe", 0xFFFFFFFFu,
        "Exception EInOutError in module zanthor.exe at FFFFFFFF.\nI/O error 112.\r\n"},
-      {rtl::FailureKind::InOutError, 105, "", 0,
-       "Exception EInOutError in module  at 00000000.\nI/O error 105.\r\n"},
+      {rtl::FailureKind::InOutError, 105, "", 0, "Exception EInOutError in module  at 00000000.\nI/O error 105.\r\n"},
       // The code means nothing to the memory report.
       {rtl::FailureKind::OutOfMemory, 5, "zanthor", 0xABCDEFu,
        "Exception EOutOfMemory in module zanthor at 00ABCDEF.\nOut of memory.\r\n"},

@@ -70,14 +70,14 @@ TEST(LineReader, Lines) {
       {"\r\r\n\r", {"", ""}},
       // Ctrl-Z at the start of the input or of a line ends the input.
       {"\x1a", {}},
-      {"\x1a" "abc\n", {}},
-      {"a\n\x1a" "b\nc", {"a"}},
+      {"\x1axyz\n", {}},
+      {"a\n\x1azz\nc", {"a"}},
       {"a\r\n\x1a", {"a"}},
       {"\n\x1a", {""}},
       // Elsewhere it is an ordinary byte, also after a dropped CR.
-      {"a\x1a" "b\n", {"a\x1a" "b"}},
+      {"x\x1ay\n", {"x\x1ay"}},
       {"a\x1a", {"a\x1a"}},
-      {"a\n\r\x1a" "b", {"a", "\x1a" "b"}},
+      {"a\n\r\x1az", {"a", "\x1az"}},
       {" \x1a\n", {" \x1a"}},
       // NUL bytes are data.
       {"a\0b\n\0"s, {"a\0b"s, "\0"s}},
@@ -130,9 +130,10 @@ TEST(LineReader, LongLineAcrossBlocks) {
 }
 
 TEST(LineReader, TrimmedLines) {
+  // clang-format off
   const Case cases[] = {
       {"  a b  \n", {"a b"}},
-      {"\t\x01" "a\x1f \r\n", {"a"}},
+      {"\t\x01x\x1f \r\n", {"x"}},
       {"   \n\tx\n", {"", "x"}},
       {"  \r  ab c \r\n", {"ab c"}},
       {"  a\rb  ", {"ab"}},
@@ -141,6 +142,7 @@ TEST(LineReader, TrimmedLines) {
       {"\xA0x\xA0", {"\xA0x\xA0"}},  // bytes above 127 are not trimmed
       {"a \x7f", {"a \x7f"}},
   };
+  // clang-format on
   for (const Case& c : cases) ExpectLines(c, true);
 }
 

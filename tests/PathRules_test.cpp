@@ -52,8 +52,8 @@ TEST(PathRules, DoubleByteTrailIsNoSeparator) {
     std::string singleByteDirectory;
   };
   const Case cases[] = {
-      {"\x83\x5C" "a.htm", "", "\x83\x5C"},
-      {"d\\\x83\x5C" "a.htm", "d\\", "d\\\x83\x5C"},
+      {"\x83\x5Cpage.htm", "", "\x83\x5C"},
+      {"d\\\x83\x5Cpage.htm", "d\\", "d\\\x83\x5C"},
       {"\x83\x5C\\a.htm", "\x83\x5C\\", "\x83\x5C\\"},
       // A lead byte followed by a lead byte: the pair is one character, so
       // the backslash after it is a separator.
@@ -104,13 +104,12 @@ TEST(PathRules, IsPageName) {
     bool windows;
   };
   const Case cases[] = {
-      {"a.htm", true, true},      {"a.Html", true, true},       {"a.php", true, true},
-      {"a.php3", true, true},     {"a.htmx", true, true},       {".htm", true, true},
-      {"A.HTM", true, true},      {"a.pHp5", true, true},       {"a.phtml", false, false},
-      {"a.xhtml", false, false},  {"a.htm.bak", false, false},  {"a.asp", false, false},
-      {"README", false, false},   {"a.ht", false, false},       {"htm", false, false},
-      {"a.ph", false, false},     {"a.htm ", true, true},       {"a. htm", false, false},
-      {"q.htm:x", true, false},   {"x.php\\y", true, false},    {"a.\xC8TM", false, false},
+      {"a.htm", true, true},      {"a.Html", true, true},    {"a.php", true, true},       {"a.php3", true, true},
+      {"a.htmx", true, true},     {".htm", true, true},      {"A.HTM", true, true},       {"a.pHp5", true, true},
+      {"a.phtml", false, false},  {"a.xhtml", false, false}, {"a.htm.bak", false, false}, {"a.asp", false, false},
+      {"README", false, false},   {"a.ht", false, false},    {"htm", false, false},       {"a.ph", false, false},
+      {"a.htm ", true, true},     {"a. htm", false, false},  {"q.htm:x", true, false},    {"x.php\\y", true, false},
+      {"a.\xC8TM", false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(rtl::IsPageName(c.name, kPosixRules), c.posix) << c.name;
@@ -173,7 +172,7 @@ TEST(PathRules, WildMatch) {
       {"\xE4.htm", "\xC4.htm", false},  // only ASCII letters ignore case
       {"\xE4.htm", "\xE4.HTM", true},
       {"@.htm", "`.htm", false},  // no case folding outside a-z
-      {"a.*", "a", true},  // a trailing ".*" may match nothing
+      {"a.*", "a", true},         // a trailing ".*" may match nothing
       {"a.*", "a.b", true},
       {"a.*", "ab", false},
       {"*.htm.*", "a.htm", true},
@@ -229,6 +228,7 @@ TEST(PathRules, NameLess) {
     std::string b;
     bool less;
   };
+  // clang-format off
   const Case cases[] = {
       {"a", "B", true},   // by the upper-cased bytes, not the raw ones
       {"B", "a", false},
@@ -244,6 +244,7 @@ TEST(PathRules, NameLess) {
       {"", "a", true},
       {"", "", false},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(rtl::NameLess(c.a, c.b), c.less) << c.a << " < " << c.b;
 
   std::vector<std::string> names = {"b.htm", "\x80", "a.htm", "Z", "_x", "A.htm", "sub", "Sub"};

@@ -88,17 +88,17 @@ TEST(Template, DoubleByteTrailDoesNotStartAPlaceholder) {
     std::string singleByte;
   };
   const DbcsCase cases[] = {
-      {"\x81$DataBase$ $DataBase$", "\x81$DataBase$ E", "\x81" "E $DataBase$"},
-      {"\x81$DataBase$", "\x81$DataBase$", "\x81" "E"},
+      {"\x81$DataBase$ $DataBase$", "\x81$DataBase$ [E]", "\x81[E] $DataBase$"},
+      {"\x81$DataBase$", "\x81$DataBase$", "\x81[E]"},
       // Two lead bytes make one character: the "$" after them begins one.
-      {"\x81\x81$DataBase$", "\x81\x81" "E", "\x81\x81" "E"},
-      {"$DataBase$\x81$RecordCount$ $RecordCount$", "E\x81$RecordCount$ 6", "E\x81" "6 $RecordCount$"},
-      {"\x81$RecordCount$$DataBase$", "\x81$RecordCount$E", "\x81" "6E"},
+      {"\x81\x81$DataBase$", "\x81\x81[E]", "\x81\x81[E]"},
+      {"$DataBase$\x81$RecordCount$ $RecordCount$", "[E]\x81$RecordCount$ (6)", "[E]\x81(6) $RecordCount$"},
+      {"\x81$RecordCount$$DataBase$", "\x81$RecordCount$[E]", "\x81(6)[E]"},
   };
   for (const DbcsCase& c : cases) {
-    EXPECT_EQ(Fill(c.templateText, "E", "6", testing_rules::kDbcsWindowsRules), c.dbcs)
+    EXPECT_EQ(Fill(c.templateText, "[E]", "(6)", testing_rules::kDbcsWindowsRules), c.dbcs)
         << ::testing::PrintToString(c.templateText);
-    EXPECT_EQ(Fill(c.templateText, "E", "6", rtl::kWindowsRules), c.singleByte)
+    EXPECT_EQ(Fill(c.templateText, "[E]", "(6)", rtl::kWindowsRules), c.singleByte)
         << ::testing::PrintToString(c.templateText);
   }
 }
@@ -122,7 +122,7 @@ TEST(Template, SystemUpperCasingDecidesTheMatch) {
 
   constexpr rtl::SystemRules latin{"\\/:", '\\', false, nullptr, LatinUpper};
   // The bytes outside the replaced stretch keep their case.
-  EXPECT_EQ(Fill("\xE4$database$\xE4", "E", "6", latin), "\xE4" "E\xE4");
+  EXPECT_EQ(Fill("\xE4$database$\xE4", "[E]", "6", latin), "\xE4[E]\xE4");
 }
 
 TEST(Template, FindPlaceholder) {
@@ -131,8 +131,7 @@ TEST(Template, FindPlaceholder) {
   EXPECT_EQ(rtl::FindPlaceholder("$DataBase", rtl::kDataBasePlaceholder, rtl::kPosixRules), npos);
   EXPECT_EQ(rtl::FindPlaceholder("", rtl::kDataBasePlaceholder, rtl::kPosixRules), npos);
   EXPECT_EQ(rtl::FindPlaceholder("x$DataBase$ $DataBase$", rtl::kDataBasePlaceholder, rtl::kPosixRules, 2), 12u);
-  EXPECT_EQ(rtl::FindPlaceholder("\x81\x81$DataBase$", rtl::kDataBasePlaceholder, testing_rules::kDbcsWindowsRules,
-                                 1),
+  EXPECT_EQ(rtl::FindPlaceholder("\x81\x81$DataBase$", rtl::kDataBasePlaceholder, testing_rules::kDbcsWindowsRules, 1),
             2u);
 }
 

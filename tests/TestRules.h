@@ -8,7 +8,9 @@
 
 namespace testing_rules {
 
-inline bool IsShiftJisLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+inline bool IsShiftJisLead(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 inline constexpr rtl::SystemRules kDbcsWindowsRules{"\\/:", '\\', false, IsShiftJisLead, nullptr};
 
