@@ -7,8 +7,8 @@
 #            <prefix>/lib/zanthor/_database.js    its template
 #            <prefix>/bin/zanthor                 link to ../lib/zanthor/zanthor
 #            <prefix>/share/man/man1/zanthor.1.gz the manual
-#   Windows: <prefix>/zanthor.exe, _database.js, README.txt and the example
-#            search page, all in one folder.
+#   Windows: <prefix>/zanthor.exe, _database.js, README.txt, the example
+#            search page and the example site, all in one folder.
 #
 # The link on the PATH works because the program takes its folder from the
 # executable file as the system reports it (/proc/self/exe), with every link
