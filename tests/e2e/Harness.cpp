@@ -131,7 +131,14 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
   const fs::path outPath = root_ / "stdout";
   const fs::path cwd = options.cwd.empty() ? work_ : work_ / options.cwd;
   int pipeFds[2] = {-1, -1};
-  if (options.stdoutMode == Stdout::Pipe && ::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+  if ((options.stdoutMode == Stdout::Pipe || options.stdoutMode == Stdout::BrokenPipe) && ::pipe(pipeFds) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  if (options.stdoutMode == Stdout::BrokenPipe) {
+    // Closed before the fork, so that no process holds the reading end.
+    ::close(pipeFds[0]);
+    pipeFds[0] = -1;
+  }
 
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -144,6 +151,7 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
       case Stdout::DevNull: ::dup2(::open("/dev/null", O_WRONLY), 1); break;
       case Stdout::DevFull: ::dup2(::open("/dev/full", O_WRONLY), 1); break;
       case Stdout::Pipe: ::dup2(pipeFds[1], 1); break;
+      case Stdout::BrokenPipe: ::dup2(pipeFds[1], 1); ::close(pipeFds[1]); break;
       case Stdout::Closed: ::close(1); break;
     }
     if (options.stdoutMode == Stdout::Pipe) {
@@ -168,6 +176,7 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
   }
 
   RunResult result;
+  if (options.stdoutMode == Stdout::BrokenPipe) ::close(pipeFds[1]);
   if (options.stdoutMode == Stdout::Pipe) {
     ::close(pipeFds[1]);
     char buffer[65536];

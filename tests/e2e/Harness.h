@@ -43,6 +43,7 @@ enum class Stdout {
   DevNull,  // a character device (every write at once)
   DevFull,  // a character device on which every write fails
   Pipe,     // a pipe read by the harness
+  BrokenPipe,  // a pipe whose reader has gone: every write fails with EPIPE
   Closed,   // no standard output at all
 };
 
