@@ -1,7 +1,8 @@
 // The example search page in Debian's chromium, served from 127.0.0.1 and
 // opened from file://. The example site must have been indexed first
-// (examples/database.js); the stage does that. A screenshot of the page
-// goes to $ZANTHOR_BROWSER_OUT (build/browser by default).
+// (examples/database.js); the stage does that. A site of awkward pages is
+// indexed here with $ZANTHOR_PROGRAM (build/dev/zanthor by default). A
+// screenshot of the page goes to $ZANTHOR_BROWSER_OUT (build/browser).
 "use strict";
 
 const { test, describe, before, after } = require("node:test");
