@@ -66,16 +66,30 @@ constexpr bool IsCounted(unsigned char c) {
   return digit | letter | high;
 }
 
+// Most segments hold neither a quotation mark nor a backslash: the next of
+// each is found with memchr, and the runs between them are copied whole.
 void AppendEscaped(rtl::TextBlock& out, std::string_view text) {
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '"' && c != '\\') continue;
-    out.Append(text.data() + run, i - run);
-    out.Append(c == '"' ? std::string_view("'") : std::string_view("\\\\"));
-    run = i + 1;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const auto next = [end](const char* from, char c) {
+    const void* at = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+    return at != nullptr ? static_cast<const char*>(at) : end;
+  };
+  const char* quote = next(p, '"');
+  const char* backslash = next(p, '\\');
+  while (quote != end || backslash != end) {
+    const char* at = quote < backslash ? quote : backslash;
+    out.Append(p, static_cast<std::size_t>(at - p));
+    if (at == quote) {
+      out.Append('\'');
+      quote = next(at + 1, '"');
+    } else {
+      out.Append("\\\\");
+      backslash = next(at + 1, '\\');
+    }
+    p = at + 1;
   }
-  out.Append(text.data() + run, text.size() - run);
+  out.Append(p, static_cast<std::size_t>(end - p));
 }
 
 void AppendNumber(rtl::TextBlock& out, std::int32_t number) {
