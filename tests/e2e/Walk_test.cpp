@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -29,7 +30,10 @@ Reached Expect(const std::vector<std::pair<std::string, std::string>>& pages) {
   int n = 0;
   for (const auto& [made, path] : pages) {
     r.out += PageLine(path, 1);
-    r.entries += Entry(n++, "Page " + made, path);
+    // On Windows every backslash of the path is a "/" in the link.
+    std::string link = path;
+    if (CurrentTarget().windows) std::replace(link.begin(), link.end(), '\\', '/');
+    r.entries += Entry(n++, "Page " + made, link);
   }
   r.out += n > 0 ? TotalLine(n) : std::string(kNothingFound);
   return r;
@@ -144,7 +148,9 @@ TEST(Walk, NumbersEntriesAcrossPagesAndArgumentsInOrder) {
 TEST(Walk, WildCardsSelectOnlyInTheArgumentsFolder) {
   Sandbox box;
   for (const char* path : {"a.htm", "B.HTM", "x.htm/inner.php", "x.htm/notes/readme.htm"}) Page(box, path);
-  box.Write("c.html", "<p>Not matched by *.htm</p>");
+  // (Windows matches "*.htm" against the short names too, in which c.html
+  // ends in ".HTM".)
+  if (!CurrentTarget().windows) box.Write("c.html", "<p>Not matched by *.htm</p>");
   box.Write("sub/d.htm", "<p>Sub-folders do not match</p>");
   box.Write("x.htm/inner.txt", "<p>Not a page</p>");
 
