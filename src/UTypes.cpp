@@ -92,23 +92,37 @@ void AppendEscaped(rtl::TextBlock& out, std::string_view text) {
   out.Append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendNumber(rtl::TextBlock& out, std::int32_t number) {
+void AppendEntry(rtl::TextBlock& Entries, std::int32_t number, std::string_view segment, std::string_view link) {
   char digits[20];
   char* end = digits + sizeof digits;
   const char* first = rtl::FormatDecimalInto(number, end);
-  out.Append(first, static_cast<std::size_t>(end - first));
-}
-
-void AppendEntry(rtl::TextBlock& Entries, std::int32_t number, std::string_view segment, std::string_view link) {
+  const std::string_view n(first, static_cast<std::size_t>(end - first));
   Entries.Append("KeyString[");
-  AppendNumber(Entries, number);
+  Entries.Append(n);
   Entries.Append("]= \"");
   AppendEscaped(Entries, segment);
   Entries.Append("\";\r\nKeyLink[");
-  AppendNumber(Entries, number);
+  Entries.Append(n);
   Entries.Append("]= \"");
   Entries.Append(link);
   Entries.Append("\";\r\n");
+}
+
+// The skip test of a tag name as it stands in the page: IsSkipTag of its
+// upper-cased form, without making that form as a string for every tag.
+bool IsSkipTagName(std::string_view name) {
+  constexpr std::size_t kLongest = [] {
+    std::size_t longest = 0;
+    for (std::string_view tag : SkipTags) longest = std::max(longest, tag.size());
+    return longest;
+  }();
+  if (name.size() > kLongest) return false;
+  char upper[kLongest];
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return IsSkipTag(std::string_view(upper, name.size()));
 }
 
 // The page as one line: every line trimmed and followed by one space.
@@ -184,7 +198,9 @@ std::int32_t ScanPageText(std::string_view PageText, std::int32_t FirstNumber, s
     return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text) : last;
   };
 
-  std::string TagName;
+  // Whether the last tag's name (empty before the first tag) is a skip tag;
+  // the name itself is needed for nothing else.
+  bool skipText = false;
   std::int32_t count = 0;
   p = find('<');
   if (p >= last) return 0;
@@ -192,12 +208,11 @@ std::int32_t ScanPageText(std::string_view PageText, std::int32_t FirstNumber, s
     if (p < last && text[p] == '<') {
       // Tag step: the name is the first word, upper-cased; the tag ends at
       // the first ">" after it, quotation marks or not.
-      TagName.clear();
       ++p;
       skipSeparators();
       const std::size_t nameStart = p;
       while (p < last && !IsTagSeparator(text[p]) && text[p] != '>') ++p;
-      TagName = rtl::UpperAscii(std::string_view(text + nameStart, p - nameStart));
+      skipText = IsSkipTagName(std::string_view(text + nameStart, p - nameStart));
       p = find('>');
       if (p < last) ++p;
       skipSeparators();
@@ -206,7 +221,7 @@ std::int32_t ScanPageText(std::string_view PageText, std::int32_t FirstNumber, s
     // Text step: everything up to the next "<" is one segment.
     const std::size_t start = p;
     p = find('<');
-    if (!IsSkipTag(TagName)) {
+    if (!skipText) {
       const std::string_view segment = Trim(std::string_view(text + start, p - start));
       if (IsIndexableText(segment)) {
         const auto number = static_cast<std::int32_t>(static_cast<std::uint32_t>(FirstNumber) +
