@@ -21,6 +21,8 @@ constexpr std::string_view kUsageLine =
 // on the command line is not announced.
 struct MissingTemplateCase {
   const char* name;
+  // Failures name the case rather than dump its bytes.
+  friend void PrintTo(const MissingTemplateCase& c, std::ostream* os) { *os << c.name; }
   void (*arrange)(const Sandbox&);
   std::vector<std::string> arguments;
 };
@@ -126,6 +128,7 @@ TEST(Usage, IsTheSameOnADevice) {
 // database.js created or changed.
 struct NothingFoundCase {
   const char* name;
+  friend void PrintTo(const NothingFoundCase& c, std::ostream* os) { *os << c.name; }
   std::vector<std::pair<std::string, std::string>> files;
   std::vector<std::string> arguments;
   std::string out;
@@ -230,6 +233,7 @@ TEST(FoundEntries, TemplateThatCannotBeReadEndsTheRun) {
 // nothing, and the run goes on with the next page.
 struct OpenErrorCase {
   const char* name;
+  friend void PrintTo(const OpenErrorCase& c, std::ostream* os) { *os << c.name; }
   void (*arrange)(const Sandbox&, std::string& page);
   bool needsUser;
 };

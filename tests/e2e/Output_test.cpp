@@ -76,6 +76,8 @@ TEST_F(OutputFile, ExistingFileKeepsItsModeAndOwner) {
 // stay as they were, and no temporary is left beside either.
 struct LinkCase {
   const char* name;
+  // Failures name the case rather than dump its bytes.
+  friend void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
   std::vector<std::pair<std::string, std::string>> links;  // path, target
   std::string target;                                      // the file written
   bool targetExists;
@@ -166,6 +168,7 @@ TEST_F(OutputFile, FolderWithoutWriteRightIsRewrittenInPlace) {
 // report; the old file stays byte for byte, and no temporary is left.
 struct RefusedCase {
   const char* name;
+  friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
   void (*arrange)(const Sandbox&);
   bool asNobody;
 };

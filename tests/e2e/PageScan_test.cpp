@@ -9,6 +9,8 @@ namespace {
 
 struct ScanCase {
   const char* name;
+  // Failures name the case rather than dump its bytes.
+  friend void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
   std::string page;
   std::vector<std::string> entries;  // as they stand in database.js
 };

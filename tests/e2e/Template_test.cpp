@@ -16,6 +16,8 @@ const std::string kEntries = Entry(0, "First entry", "p.htm") + Entry(1, "Second
 
 struct TemplateCase {
   const char* name;
+  // Failures name the case rather than dump its bytes.
+  friend void PrintTo(const TemplateCase& c, std::ostream* os) { *os << c.name; }
   std::string templateText;
   std::string output;
 };
@@ -74,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 // that hold placeholder text keep it.
 struct PageTextCase {
   const char* name;
+  friend void PrintTo(const PageTextCase& c, std::ostream* os) { *os << c.name; }
   std::string templateText;
   std::string page;
   std::string output;

@@ -2,6 +2,7 @@
 // which order they are reached, and the paths they are reached by.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -57,6 +58,8 @@ void ExpectRun(const Sandbox& box, const std::vector<std::string>& arguments,
 // with ".HTM" or ".PHP" in any letter case.
 struct ExtensionCase {
   const char* name;
+  // Failures name the case rather than dump its bytes.
+  friend void PrintTo(const ExtensionCase& c, std::ostream* os) { *os << c.name; }
   bool page;
   bool linuxOnly = false;
 };
@@ -165,6 +168,7 @@ TEST(Walk, WildCardsSelectOnlyInTheArgumentsFolder) {
 
 struct WildCardCase {
   const char* name;
+  friend void PrintTo(const WildCardCase& c, std::ostream* os) { *os << c.name; }
   std::vector<std::string> files;
   std::string pattern;
   std::vector<std::string> reached;  // portable paths
@@ -252,6 +256,7 @@ TEST(Walk, ArgumentInOtherLetterCaseIsHandedOnAsStored) {
 // separator stays in every path; after a file name it stands for nothing.
 struct TrailingSeparatorCase {
   const char* name;
+  friend void PrintTo(const TrailingSeparatorCase& c, std::ostream* os) { *os << c.name; }
   std::string argument;
   std::vector<std::string> reached;  // paths as printed, portable
 };
@@ -286,6 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A last component of "." or ".." stands for that folder, walked whole.
 struct DotFolderCase {
   const char* name;
+  friend void PrintTo(const DotFolderCase& c, std::ostream* os) { *os << c.name; }
   std::string argument;
   std::string cwd;
   std::vector<std::pair<std::string, std::string>> reached;  // made, printed (portable)
@@ -323,6 +329,15 @@ TEST(DotFolder, DotInTheMiddleIsAPlainPath) {
 // Links between folders: a link back up the branch is passed over without
 // a word, a folder reached twice without a cycle is walked twice, and a link
 // above the top of the walk is followed.
+//
+// A walk that entered a cycle would go on until its paths grew too long,
+// printing ever more; these limits end such a run soon, as a failed one.
+RunOptions Bounded(RunOptions options = {}) {
+  options.limits.emplace_back(RLIMIT_CPU, 20);
+  options.limits.emplace_back(RLIMIT_FSIZE, 1 << 20);
+  return options;
+}
+
 TEST(Links, LinkToAnAncestorIsPassedOver) {
   if (CurrentTarget().windows) GTEST_SKIP() << "symbolic links";
   Sandbox box;
@@ -331,7 +346,7 @@ TEST(Links, LinkToAnAncestorIsPassedOver) {
   box.Link("site/sub/loop", "..");
   box.Link("site/sub/self", ".");
   box.Link("site/top", box.At("site").string());
-  ExpectRun(box, {"site"}, {{"site/a.htm", "site/a.htm"}, {"site/sub/b.htm", "site/sub/b.htm"}});
+  ExpectRun(box, {"site"}, {{"site/a.htm", "site/a.htm"}, {"site/sub/b.htm", "site/sub/b.htm"}}, Bounded());
 }
 
 TEST(Links, FolderReachedTwiceWithoutACycleIsWalkedTwice) {
@@ -339,7 +354,8 @@ TEST(Links, FolderReachedTwiceWithoutACycleIsWalkedTwice) {
   Sandbox box;
   Page(box, "site/b/page.htm");
   box.Link("site/a", "b");
-  ExpectRun(box, {"site"}, {{"site/b/page.htm", "site/a/page.htm"}, {"site/b/page.htm", "site/b/page.htm"}});
+  ExpectRun(box, {"site"}, {{"site/b/page.htm", "site/a/page.htm"}, {"site/b/page.htm", "site/b/page.htm"}},
+            Bounded());
 }
 
 TEST(Links, LinkAboveTheTopOfTheWalkIsFollowed) {
@@ -350,7 +366,7 @@ TEST(Links, LinkAboveTheTopOfTheWalkIsFollowed) {
   box.Link("site/up", "..");
   // site/up is work/, not on the branch, so it is walked; in it site is on
   // the branch and is passed over.
-  ExpectRun(box, {"site"}, {{"site/a.htm", "site/a.htm"}, {"top.htm", "site/up/top.htm"}});
+  ExpectRun(box, {"site"}, {{"site/a.htm", "site/a.htm"}, {"top.htm", "site/up/top.htm"}}, Bounded());
 }
 
 TEST(Links, TheFolderOfAPlainNameIsNotOnTheBranch) {
@@ -361,7 +377,7 @@ TEST(Links, TheFolderOfAPlainNameIsNotOnTheBranch) {
   box.Link("site/up", "..");
   // From site, "up" is looked up in site, which is not being listed: the
   // walk of up (work/) enters site and passes over up in it.
-  ExpectRun(box, {"up"}, {{"site/a.htm", "up/site/a.htm"}, {"top.htm", "up/top.htm"}}, InFolder("site"));
+  ExpectRun(box, {"up"}, {{"site/a.htm", "up/site/a.htm"}, {"top.htm", "up/top.htm"}}, Bounded(InFolder("site")));
 }
 
 TEST(Links, LinkToAPageIsAPageAndADanglingLinkIsAFile) {
@@ -407,6 +423,7 @@ TEST(Walk, FifoNamedLikeAPageReadsAsEmpty) {
 // line shows the name as it is.
 struct LinkCase {
   const char* name;
+  friend void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
   std::string page;
   std::string link;
 };
