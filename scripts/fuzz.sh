@@ -24,8 +24,13 @@ if [ -z "$cxx" ]; then
 fi
 
 build_targets() {
-  cmake -S fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
-  cmake --build "$build" -j2
+  mkdir -p "$build"
+  # Runs started side by side share the build folder: one builds at a time.
+  (
+    flock 9
+    cmake -S fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
+    cmake --build "$build" -j2
+  ) 9>"$build/.build-lock"
 }
 
 # run TARGET SECONDS [extra libFuzzer options]
