@@ -1,0 +1,16 @@
+#!/bin/sh
+# Makes the wine prefix $WINEPREFIX on first use and starts a wine server
+# that outlives each run by half a minute, so that the runs of the tests do
+# not each pay for starting one.
+#   wine-prefix.sh <wine> [<wineserver>]
+set -e
+wine="$1"
+server="${2:-}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "making the wine prefix $WINEPREFIX"
+  "$wine" wineboot -i
+  # wineboot leaves the prefix's services starting; let them settle.
+  [ -z "$server" ] || "$server" -w
+fi
+# Fails when a server runs already, which serves as well.
+[ -z "$server" ] || "$server" -p30 </dev/null >/dev/null 2>&1 || true
