@@ -129,11 +129,11 @@ InputFile::~InputFile() {
 
 FailureCode InputFile::Open(const std::string& path) {
   // Opened without blocking, so that a FIFO with no writer reads as an empty
-  // file instead of hanging the run; reads then block as usual.
+  // file instead of hanging the run. A regular file ignores the flag; where
+  // it matters, the first read that would block clears it (see Read), which
+  // spares every page two system calls.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return FromErrno(errno);
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   handle_ = fd;
   return 0;
 }
@@ -147,7 +147,14 @@ FailureCode InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
       return 0;
     }
     if (errno == EINTR) continue;
-    if (errno == EAGAIN) return 0;  // a FIFO that nobody writes: the end
+    if (errno == EAGAIN) {
+      // Still opened without blocking (a FIFO whose writer has sent nothing
+      // yet): from here on, reads block as usual.
+      const int fd = static_cast<int>(handle_);
+      const int flags = ::fcntl(fd, F_GETFL);
+      if (flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) continue;
+      return 0;  // a FIFO that nobody writes: the end
+    }
     const FailureCode code = FromErrno(errno);
     return code == 232 || code == 109 ? 0 : code;
   }
