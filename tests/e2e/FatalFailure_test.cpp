@@ -79,12 +79,15 @@ TEST(FailureReport, FollowsTheBufferedLinesOnAPipe) {
   }
 }
 
-// True when the program under test was built with a sanitizer, which
-// reserves more address space than any small limit allows.
+// True when the program under test was built with a sanitizer that
+// reserves more address space than any small limit allows; its start-up
+// routine is named in the file, linked in or imported.
 bool IsSanitized() {
   const std::string program = ReadFile(CurrentTarget().program);
-  return program.find("AddressSanitizer") != std::string::npos ||
-         program.find("__tsan_init") != std::string::npos;
+  for (const char* name : {"__asan_init", "__tsan_init", "__msan_init"}) {
+    if (program.find(name) != std::string::npos) return true;
+  }
+  return false;
 }
 
 // A page larger than the memory the run may take ends it with the report of
