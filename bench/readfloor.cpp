@@ -1,6 +1,6 @@
 // zanthor-readfloor: the least work that indexing a site can take.
 //
-//   zanthor-readfloor FOLDER...
+//   zanthor-readfloor [--write BYTES] FOLDER...
 //
 // Walks the folders and reads every page in them (a file whose extension
 // begins with ".htm" or ".php" in any letter case, the same pages the
@@ -8,6 +8,11 @@
 // benchmark takes the indexer's time as a ratio to this program's, measured
 // in the same run. At the end one line tells what was read:
 //   pages N bytes N
+//
+// With --write, it then also writes BYTES bytes to "floor-output.js" in the
+// current folder the way the indexer writes database.js (a temporary file
+// renamed over the old one): the floor of a run that must also write an
+// index of that size.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +21,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -81,20 +87,48 @@ void Walk(int folder) {
   ::closedir(dir);
 }
 
+bool WriteOutput(std::uint64_t bytes) {
+  static char block[1 << 20];
+  std::memset(block, 'x', sizeof block);
+  const int fd = ::open(".floor-output.js.tmp", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  while (bytes > 0) {
+    const std::size_t n = bytes < sizeof block ? static_cast<std::size_t>(bytes) : sizeof block;
+    const ssize_t w = ::write(fd, block, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    bytes -= static_cast<std::uint64_t>(w);
+  }
+  return ::close(fd) == 0 && ::rename(".floor-output.js.tmp", "floor-output.js") == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: zanthor-readfloor FOLDER...\n");
+  int first = 1;
+  std::uint64_t writeBytes = 0;
+  if (argc > 2 && std::strcmp(argv[1], "--write") == 0) {
+    writeBytes = std::strtoull(argv[2], nullptr, 10);
+    first = 3;
+  }
+  if (first >= argc) {
+    std::fprintf(stderr, "usage: zanthor-readfloor [--write BYTES] FOLDER...\n");
     return 2;
   }
-  for (int i = 1; i < argc; ++i) {
+  for (int i = first; i < argc; ++i) {
     const int folder = ::open(argv[i], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) {
       std::fprintf(stderr, "zanthor-readfloor: cannot open %s: %s\n", argv[i], std::strerror(errno));
       return 1;
     }
     Walk(folder);
+  }
+  if (writeBytes > 0 && !WriteOutput(writeBytes)) {
+    std::fprintf(stderr, "zanthor-readfloor: cannot write floor-output.js: %s\n", std::strerror(errno));
+    return 1;
   }
   std::printf("pages %llu bytes %llu\n", static_cast<unsigned long long>(gPages),
               static_cast<unsigned long long>(gBytes));

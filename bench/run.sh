@@ -7,16 +7,19 @@
 # pages of 1 KB), huge (one page of 300 MB) or deep (200 nested folders); by
 # default all five. For each site the script runs, in one process each, the
 # read floor (bench/readfloor.cpp: every page opened and read, nothing else)
-# and the indexer, interleaved after a warm-up: floor, indexer with standard
-# output to a file, indexer with standard output to /dev/null, N rounds
-# (default 5). The page cache is warmed first, so both read from memory.
+# and the indexer, interleaved after a warm-up: floor, the floor that also
+# writes a file of the size of database.js (as the indexer writes it, over
+# the file of the round before), indexer with standard output to a file,
+# indexer with standard output to /dev/null; N rounds (default 5). The page
+# cache is warmed first, so all of them read from memory.
 #
 # Per site it prints the medians (seconds, MB/s with MB = 10^6 bytes, pages
 # per second), the peak RSS (/usr/bin/time -v), the size of database.js, the
-# median of the per-round ratios indexer/floor, and the cost of the file
-# against /dev/null; then the targets, met or missed; last, one parseable
-# line per site:
+# median of the per-round ratios indexer/floor (and indexer/read+write
+# floor), and the cost of the file against /dev/null; then the targets, met
+# or missed; last, parseable lines per site:
 #   ratio_vs_floor 200MB 1.84
+#   ratio_vs_write_floor 200MB 1.21
 #
 # Sites are generated (deterministically) under the scratch folder, a new
 # folder in /tmp by default that is removed at the end. With --scratch the
@@ -120,7 +123,7 @@ judge() {
   fi
 }
 
-summary=()
+summary=() wsummary=()
 declare -A mbps bytes_of
 for shape in "${shapes[@]}"; do
   site=$scratch/sites/$shape
@@ -152,43 +155,52 @@ for shape in "${shapes[@]}"; do
     exit 1
   fi
 
-  floor_t=() file_t=() null_t=() ratio_r=() null_r=()
+  db=$(stat -c %s database.js)
+  "$floor" --write "$db" site >/dev/null
+  floor_t=() write_t=() file_t=() null_t=() ratio_r=() wratio_r=() null_r=()
   peak=0
   for ((round = 1; round <= rounds; ++round)); do
     timed floor.txt "$floor" site
     f=$took
+    timed floor.txt "$floor" --write "$db" site
+    w=$took
     timed stdout.txt "$program" site
     p=$took
     [ "$rss" -gt "$peak" ] && peak=$rss
     timed /dev/null "$program" site
     n=$took
     [ "$rss" -gt "$peak" ] && peak=$rss
-    floor_t+=("$f") file_t+=("$p") null_t+=("$n")
+    floor_t+=("$f") write_t+=("$w") file_t+=("$p") null_t+=("$n")
     ratio_r+=("$(awk -v p="$p" -v f="$f" 'BEGIN { printf "%.4f", p / f }')")
+    wratio_r+=("$(awk -v p="$p" -v w="$w" 'BEGIN { printf "%.4f", p / w }')")
     null_r+=("$(awk -v p="$p" -v n="$n" 'BEGIN { printf "%.4f", (p - n) / n * 100 }')")
-    printf '   round %d: floor %.3f s, to a file %.3f s, to /dev/null %.3f s\n' "$round" "$f" "$p" "$n"
+    printf '   round %d: floor %.3f s, read+write floor %.3f s, to a file %.3f s, to /dev/null %.3f s\n' \
+      "$round" "$f" "$w" "$p" "$n"
   done
   cd "$scratch"
 
   mf=$(printf '%s\n' "${floor_t[@]}" | median)
+  mw=$(printf '%s\n' "${write_t[@]}" | median)
+  wratio=$(printf '%s\n' "${wratio_r[@]}" | median)
   mp=$(printf '%s\n' "${file_t[@]}" | median)
   mn=$(printf '%s\n' "${null_t[@]}" | median)
   ratio=$(printf '%s\n' "${ratio_r[@]}" | median)
   diff=$(printf '%s\n' "${null_r[@]}" | median)
-  db=$(stat -c %s "$run/database.js")
   mbps[$shape]=$(awk -v b="$page_bytes" -v t="$mp" 'BEGIN { printf "%.0f", b / 1e6 / t }')
   bytes_of[$shape]=$page_bytes
-  awk -v shape="$shape" -v pages="$pages" -v bytes="$page_bytes" -v mf="$mf" -v mp="$mp" -v mn="$mn" \
-    -v ratio="$ratio" -v diff="$diff" -v rss="$peak" -v db="$db" 'BEGIN {
+  awk -v shape="$shape" -v pages="$pages" -v bytes="$page_bytes" -v mf="$mf" -v mw="$mw" -v mp="$mp" -v mn="$mn" \
+    -v ratio="$ratio" -v wratio="$wratio" -v diff="$diff" -v rss="$peak" -v db="$db" 'BEGIN {
       printf "   %s: %d pages, %.1f MB of pages\n", shape, pages, bytes / 1e6
       printf "   floor      %8.3f s  %7.0f MB/s  %9.0f pages/s\n", mf, bytes / 1e6 / mf, pages / mf
+      printf "   r+w floor  %8.3f s  %7.0f MB/s  %9.0f pages/s  (read, then write %.1f MiB)\n", mw, bytes / 1e6 / mw, pages / mw, db / 1048576
       printf "   indexer    %8.3f s  %7.0f MB/s  %9.0f pages/s  (stdout to a file)\n", mp, bytes / 1e6 / mp, pages / mp
       printf "   indexer    %8.3f s  %7.0f MB/s  %9.0f pages/s  (stdout to /dev/null; the file costs %+.1f %%)\n", mn, bytes / 1e6 / mn, pages / mn, diff
-      printf "   peak RSS %.1f MiB, database.js %.1f MiB, ratio indexer/floor %.2f\n", rss / 1024, db / 1048576, ratio
+      printf "   peak RSS %.1f MiB, database.js %.1f MiB, ratio indexer/floor %.2f, indexer/(read+write floor) %.2f\n", rss / 1024, db / 1048576, ratio, wratio
     }'
 
   label=$(label_of "$shape")
   summary+=("ratio_vs_floor $label $(printf '%.2f' "$ratio")")
+  wsummary+=("ratio_vs_write_floor $label $(printf '%.2f' "$wratio")")
   case "$shape" in
     typical | deep) judge "ratio" "$(printf '%.2f' "$ratio")" '<=' 2.0 ;;
     tiny) judge "ratio" "$(printf '%.2f' "$ratio")" '<=' 1.8 ;;
@@ -212,4 +224,4 @@ if [ -n "${mbps[typical]:-}" ] && [ -n "${mbps[large]:-}" ] && [ "$scale" = 1 ];
 fi
 
 echo "== ratios"
-printf '%s\n' "${summary[@]}"
+printf '%s\n' "${summary[@]}" "${wsummary[@]}"
