@@ -12,7 +12,12 @@ zip="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 version="$(project_version)"
 top="zanthor-$version-win64"
 tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
+cleanup() {
+  # Let the wine server of the prefix end before the prefix goes.
+  if [ -d "$tmp/wine" ] && command -v wineserver >/dev/null; then WINEPREFIX="$tmp/wine" wineserver -w || true; fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
 
 expect_output "file name" "$top.zip" "$(basename "$zip")"
 
