@@ -82,6 +82,44 @@ TEST(Template, IsFoundInTheProgramFolderFromAnyCurrentFolder) {
   EXPECT_FALSE(box.Exists("database.js"));
 }
 
+// The program's folder is that of its file as the system knows it, not of
+// the path it was started by; the failure report names that file too.
+TEST(Template, IsLookedUpBesideTheProgramFileNotBesideALinkToIt) {
+  if (CurrentTarget().windows || !CurrentTarget().launcher.empty()) GTEST_SKIP() << "symbolic links";
+  Sandbox box;
+  box.Write("a.htm", "<p>Found it</p>\n");
+  box.Link("tools/indexer", (box.Bin() / ModuleName()).string());
+  RunOptions options;
+  options.program = "tools/indexer";
+
+  const RunResult run = box.Run({"a.htm"}, options);
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, PageLine("a.htm", 1) + TotalLine(1));
+  EXPECT_EQ(box.Read("database.js"), DefaultOutput(Entry(0, "Found it", "a.htm"), 1));
+
+  fs::remove(box.At("database.js"));
+  box.MakeFolder("database.js");
+  const RunResult failed = box.Run({"a.htm"}, options);
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(MatchesFailureReport(failed.out, PageLine("a.htm", 1), "EInOutError", "File access denied."))
+      << testing::PrintToString(failed.out);
+}
+
+TEST(Template, ThroughALinkIsUsed) {
+  if (CurrentTarget().windows) GTEST_SKIP() << "symbolic links";
+  Sandbox box;
+  box.RemoveTemplate();
+  box.Write("templates/site.js", "// site\n$DataBase$\n");
+  fs::create_symlink(box.At("templates/site.js"), box.Bin() / "_database.js");
+  box.Write("a.htm", "<p>Found it</p>\n");
+
+  const RunResult run = box.Run({"a.htm"});
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(box.Read("database.js"), "// site\r\n" + Entry(0, "Found it", "a.htm") + "\r\n\r\n");
+}
+
 // The usage: an empty line, the usage line as it reads on every platform,
 // and one line that credits the author.
 void ExpectUsage(const std::string& out) {

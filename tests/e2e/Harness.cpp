@@ -122,7 +122,7 @@ std::vector<std::string> Sandbox::List(const std::string& relative) const {
 RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptions& options) const {
   const Target& target = CurrentTarget();
   std::vector<std::string> command = target.launcher;
-  command.push_back(program_.string());
+  command.push_back(options.program.empty() ? program_.string() : (work_ / options.program).string());
   command.insert(command.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : command) argv.push_back(word.data());

@@ -55,6 +55,9 @@ struct RunOptions {
   std::optional<std::pair<uid_t, gid_t>> user;
   // The current directory, relative to work/; empty for work/ itself.
   std::string cwd;
+  // The path the program is started by, instead of its copy in bin/ (a link
+  // to it, say); relative to work/ unless absolute.
+  std::string program;
 };
 
 // Options that differ from the defaults in one respect.
