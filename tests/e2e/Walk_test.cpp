@@ -237,6 +237,12 @@ TEST(Walk, AbsoluteArgumentKeepsItsPath) {
   ExpectRun(box, {site}, {{"site/a.htm", site + "/a.htm"}});
 }
 
+TEST(Walk, ArgumentWithSpacesIsOneArgument) {
+  Sandbox box;
+  Page(box, "my site/a page.htm");
+  ExpectRun(box, {"my site"}, {{"my site/a page.htm", Native("my site/a page.htm")}});
+}
+
 TEST(Walk, FolderWithoutPagesAddsNothing) {
   Sandbox box;
   box.MakeFolder("site/empty/deeper");
