@@ -389,3 +389,41 @@ TEST(Console, PipeAndFileGetTheSameBytes) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Every message goes to standard output; standard error is never written,
+// whichever way the run ends.
+TEST(StandardError, IsNeverWritten) {
+  struct Scenario {
+    const char* name;
+    void (*arrange)(const Sandbox&);
+    std::vector<std::string> arguments;
+    Stdout stdoutMode;
+  };
+  const Scenario scenarios[] = {
+      {"template missing", [](const Sandbox& box) { box.RemoveTemplate(); }, {"a.htm"}, Stdout::File},
+      {"usage", [](const Sandbox&) {}, {}, Stdout::File},
+      {"nothing found", [](const Sandbox&) {}, {"missing.htm"}, Stdout::File},
+      {"open error and output", [](const Sandbox&) {}, {"a.htm", "gone.htm"}, Stdout::File},
+      {"failure report", [](const Sandbox& box) { box.MakeFolder("database.js"); }, {"a.htm"}, Stdout::File},
+      {"no standard output", [](const Sandbox&) {}, {"a.htm"}, Stdout::Closed},
+      {"full device", [](const Sandbox&) {}, {"a.htm"}, Stdout::DevFull},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    Sandbox box;
+    box.Write("a.htm", "<p>Some text here</p>\n");
+    if (!CurrentTarget().windows) box.Link("gone.htm", "nowhere.htm");
+    s.arrange(box);
+    RunOptions options = StdoutTo(s.stdoutMode);
+    options.captureStderr = true;
+    const RunResult run = box.Run(s.arguments, options);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+}  // namespace
+}  // namespace e2e

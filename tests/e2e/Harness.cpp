@@ -129,6 +129,7 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
   argv.push_back(nullptr);
 
   const fs::path outPath = root_ / "stdout";
+  const fs::path errPath = root_ / "stderr";
   const fs::path cwd = options.cwd.empty() ? work_ : work_ / options.cwd;
   int pipeFds[2] = {-1, -1};
   if ((options.stdoutMode == Stdout::Pipe || options.stdoutMode == Stdout::BrokenPipe) && ::pipe(pipeFds) != 0) {
@@ -160,6 +161,13 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
     }
     // Standard error goes to the test's own, so that a sanitizer report or
     // a launcher's complaint is seen; the program itself never writes there.
+    if (options.captureStderr) {
+      // Opened on the lowest free descriptor, which is 1 when standard
+      // output is to stay closed: closed again once moved to 2.
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      ::dup2(err, 2);
+      if (err != 2) ::close(err);
+    }
     if (::chdir(cwd.c_str()) != 0) ::_exit(126);
     for (const auto& [resource, value] : options.limits) {
       const rlimit limit{value, value};
@@ -195,6 +203,10 @@ RunResult Sandbox::Run(const std::vector<std::string>& arguments, const RunOptio
   }
   if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  if (options.captureStderr) {
+    result.err = ReadFile(errPath);
+    fs::remove(errPath);
+  }
   if (options.stdoutMode == Stdout::File) {
     result.out = ReadFile(outPath);
     fs::remove(outPath);

@@ -55,6 +55,9 @@ struct RunOptions {
   std::optional<std::pair<uid_t, gid_t>> user;
   // The current directory, relative to work/; empty for work/ itself.
   std::string cwd;
+  // Takes what the program writes to standard error into RunResult::err
+  // instead of passing it to the test's own.
+  bool captureStderr = false;
   // The path the program is started by, instead of its copy in bin/ (a link
   // to it, say); relative to work/ unless absolute.
   std::string program;
@@ -81,6 +84,7 @@ struct RunResult {
   int status = -1;       // exit status, or -1 when killed by a signal
   int signal = 0;        // the signal that killed it, if any
   std::string out;       // every byte written to standard output
+  std::string err;       // standard error, when RunOptions::captureStderr
 };
 
 // The template every sandbox starts with: small, fixed, and a script that
