@@ -12,6 +12,10 @@ program=$PWD/build/dev/zanthor
 
 python_docs=/usr/share/doc/python3.11/html
 [ -f "$python_docs/index.html" ] || scripts/install-deps.sh python3.11-doc
+[ -f "$python_docs/index.html" ] || {
+  echo "python3.11-doc left no $python_docs/index.html (does dpkg exclude /usr/share/doc?)" >&2
+  exit 1
+}
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
