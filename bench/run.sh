@@ -78,10 +78,14 @@ now() { echo "${EPOCHREALTIME/[,.]/}"; }  # microseconds
 
 # Runs a command under /usr/bin/time -v with the given standard output;
 # sets `took` (seconds) and `rss` (KiB). Fails when the command fails.
+# The disk is synced first, outside the time.
 timed() {
   local out=$1
   shift
   local start end
+  # What the runs before left to write back to the disk is not this run's
+  # work: without this, every round would wait for the last round's output.
+  sync
   start=$(now)
   if ! /usr/bin/time -v -o "$scratch/time.txt" "$@" >"$out"; then
     echo "bench/run.sh: failed: $* (see $scratch)" >&2
