@@ -77,7 +77,8 @@ mkdir -p "$scratch/sites" "$scratch/run"
 now() { echo "${EPOCHREALTIME/[,.]/}"; }  # microseconds
 
 # Runs a command under /usr/bin/time -v with the given standard output;
-# sets `took` (seconds) and `rss` (KiB). Fails when the command fails.
+# sets `took` (seconds), `cpu` (user + system seconds) and `rss` (KiB).
+# Fails when the command fails.
 # The disk is synced first, outside the time.
 timed() {
   local out=$1
@@ -94,6 +95,7 @@ timed() {
   end=$(now)
   took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", (b - a) / 1e6 }')
   rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$scratch/time.txt")
+  cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { printf "%.2f", s }' "$scratch/time.txt")
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.6f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -161,15 +163,17 @@ for shape in "${shapes[@]}"; do
 
   db=$(stat -c %s database.js)
   "$floor" --write "$db" site >/dev/null
-  floor_t=() write_t=() file_t=() null_t=() ratio_r=() wratio_r=() null_r=()
+  floor_t=() write_t=() file_t=() null_t=() ratio_r=() wratio_r=() null_r=() fcpu=() pcpu=()
   peak=0
   for ((round = 1; round <= rounds; ++round)); do
     timed floor.txt "$floor" site
     f=$took
+    fcpu+=("$cpu")
     timed floor.txt "$floor" --write "$db" site
     w=$took
     timed stdout.txt "$program" site
     p=$took
+    pcpu+=("$cpu")
     [ "$rss" -gt "$peak" ] && peak=$rss
     timed /dev/null "$program" site
     n=$took
@@ -190,15 +194,18 @@ for shape in "${shapes[@]}"; do
   mn=$(printf '%s\n' "${null_t[@]}" | median)
   ratio=$(printf '%s\n' "${ratio_r[@]}" | median)
   diff=$(printf '%s\n' "${null_r[@]}" | median)
+  mfc=$(printf '%s\n' "${fcpu[@]}" | median)
+  mpc=$(printf '%s\n' "${pcpu[@]}" | median)
   mbps[$shape]=$(awk -v b="$page_bytes" -v t="$mp" 'BEGIN { printf "%.0f", b / 1e6 / t }')
   bytes_of[$shape]=$page_bytes
   awk -v shape="$shape" -v pages="$pages" -v bytes="$page_bytes" -v mf="$mf" -v mw="$mw" -v mp="$mp" -v mn="$mn" \
-    -v ratio="$ratio" -v wratio="$wratio" -v diff="$diff" -v rss="$peak" -v db="$db" 'BEGIN {
+    -v ratio="$ratio" -v wratio="$wratio" -v diff="$diff" -v rss="$peak" -v db="$db" -v mfc="$mfc" -v mpc="$mpc" 'BEGIN {
       printf "   %s: %d pages, %.1f MB of pages\n", shape, pages, bytes / 1e6
       printf "   floor      %8.3f s  %7.0f MB/s  %9.0f pages/s\n", mf, bytes / 1e6 / mf, pages / mf
       printf "   r+w floor  %8.3f s  %7.0f MB/s  %9.0f pages/s  (read, then write %.1f MiB)\n", mw, bytes / 1e6 / mw, pages / mw, db / 1048576
       printf "   indexer    %8.3f s  %7.0f MB/s  %9.0f pages/s  (stdout to a file)\n", mp, bytes / 1e6 / mp, pages / mp
       printf "   indexer    %8.3f s  %7.0f MB/s  %9.0f pages/s  (stdout to /dev/null; the file costs %+.1f %%)\n", mn, bytes / 1e6 / mn, pages / mn, diff
+      printf "   processor time (user + system, median): floor %.2f s, indexer %.2f s\n", mfc, mpc
       printf "   peak RSS %.1f MiB, database.js %.1f MiB, ratio indexer/floor %.2f, indexer/(read+write floor) %.2f\n", rss / 1024, db / 1048576, ratio, wratio
     }'
 
