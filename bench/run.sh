@@ -14,7 +14,8 @@
 # cache is warmed first, so all of them read from memory.
 #
 # Per site it prints the medians (seconds, MB/s with MB = 10^6 bytes, pages
-# per second), the peak RSS (/usr/bin/time -v), the size of database.js, the
+# per second, and the processor time, which a busy machine disturbs less
+# than the wall-clock time), the peak RSS (/usr/bin/time -v), the size of database.js, the
 # median of the per-round ratios indexer/floor (and indexer/read+write
 # floor), and the cost of the file against /dev/null; then the targets, met
 # or missed; last, parseable lines per site:
@@ -41,7 +42,7 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2; shift 2 ;;
     --scale) scale=$2; shift 2 ;;
     --scratch) scratch=$2; shift 2 ;;
-    -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     typical|large|tiny|huge|deep) shapes+=("$1"); shift ;;
     *) echo "bench/run.sh: unknown argument: $1 (see --help)" >&2; exit 2 ;;
   esac
