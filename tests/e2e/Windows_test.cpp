@@ -111,9 +111,9 @@ struct PathCase {
   bool driveRelative = false;                                // needs wine's Z: for "/"
 };
 
-using Paths = WindowsCases<PathCase>;
+using WindowsPaths = WindowsCases<PathCase>;
 
-TEST_P(Paths, AreBuiltWithBackslashesAndLinkedWithSlashes) {
+TEST_P(WindowsPaths, AreBuiltWithBackslashesAndLinkedWithSlashes) {
   const PathCase& c = GetParam();
   if (c.driveRelative && !UnderWine()) GTEST_SKIP() << "the drive of the current folder is known under wine only";
   Sandbox box;
@@ -124,7 +124,7 @@ TEST_P(Paths, AreBuiltWithBackslashesAndLinkedWithSlashes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Paths,
+    Cases, WindowsPaths,
     testing::Values(
         PathCase{"Folder", "docs", "", {{"docs/a.htm", "docs\\a.htm"}, {"docs/sub/b.htm", "docs\\sub\\b.htm"}}},
         PathCase{"PageInAFolder", "docs\\sub\\b.htm", "", {{"docs/sub/b.htm", "docs\\sub\\b.htm"}}},
@@ -221,6 +221,39 @@ TEST_F(WindowsTest, HiddenAndSystemEntriesAreWalkedAndTheOutputKeepsItsAttribute
   EXPECT_EQ(box.List(), (std::vector<std::string>{"database.js", "site"}));
 }
 
+// --- a database.js that cannot be replaced ---------------------------------
+
+// A read-only file (a Linux file without write bits is one under wine) and
+// a folder of that name are refused as "File access denied"; what was there
+// stays, and no temporary is left beside it.
+struct RefusedCase {
+  const char* name;
+  bool folder;
+};
+
+using WindowsRefusedOutput = WindowsCases<RefusedCase>;
+
+TEST_P(WindowsRefusedOutput, EndsTheRunAndKeepsWhatWasThere) {
+  const RefusedCase& c = GetParam();
+  Sandbox box;
+  box.Write("a.htm", "<p>Some text here</p>\n");
+  const std::string kept = c.folder ? "database.js/inside.txt" : "database.js";
+  box.Write(kept, "left by an earlier run\n");
+  if (!c.folder) fs::permissions(box.At("database.js"), fs::perms::owner_read | fs::perms::group_read);
+
+  const RunResult run = box.Run({"a.htm"});
+
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(MatchesFailureReport(run.out, PageLine("a.htm", 1), "EInOutError", "File access denied."))
+      << testing::PrintToString(run.out);
+  EXPECT_EQ(box.Read(kept), "left by an earlier run\n");
+  EXPECT_EQ(box.List(), (std::vector<std::string>{"a.htm", "database.js"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WindowsRefusedOutput,
+                         testing::Values(RefusedCase{"ReadOnlyFile", false}, RefusedCase{"FolderOfThatName", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 // --- links -----------------------------------------------------------------
 
 // Folders reached through symbolic links, which wine shows as folders with
@@ -231,9 +264,9 @@ struct LinkCase {
   std::vector<std::pair<std::string, std::string>> reached;  // made, printed
 };
 
-using Links = WindowsCases<LinkCase>;
+using WindowsLinks = WindowsCases<LinkCase>;
 
-TEST_P(Links, AreFollowedUnlessTheyLeadBackUpTheBranch) {
+TEST_P(WindowsLinks, AreFollowedUnlessTheyLeadBackUpTheBranch) {
   if (!UnderWine()) GTEST_SKIP() << "links are made as wine shows them";
   const LinkCase& c = GetParam();
   Sandbox box;
@@ -247,7 +280,7 @@ TEST_P(Links, AreFollowedUnlessTheyLeadBackUpTheBranch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Links,
+    Cases, WindowsLinks,
     testing::Values(
         // One cycle at a time: should the guard fail, each leads on only until
         // the path grows too long.
@@ -284,9 +317,9 @@ struct RawLineCase {
   bool usage = false;
 };
 
-using RawCommandLine = WindowsCases<RawLineCase>;
+using WindowsRawCommandLine = WindowsCases<RawLineCase>;
 
-TEST_P(RawCommandLine, IsSplitIntoTheArguments) {
+TEST_P(WindowsRawCommandLine, IsSplitIntoTheArguments) {
   const RawLineCase& c = GetParam();
   const char* launcher = std::getenv("ZANTHOR_E2E_RAW_LAUNCHER");
   if (launcher == nullptr || *launcher == '\0') GTEST_SKIP() << "ZANTHOR_E2E_RAW_LAUNCHER names no launcher";
@@ -312,7 +345,7 @@ TEST_P(RawCommandLine, IsSplitIntoTheArguments) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RawCommandLine,
+    Cases, WindowsRawCommandLine,
     testing::Values(
         RawLineCase{"Plain", "zanthor.exe a.htm b.htm", {{"a.htm", "a.htm"}, {"b.htm", "b.htm"}}},
         RawLineCase{"NoArgument", "zanthor.exe", {}, true},
