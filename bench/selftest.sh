@@ -10,9 +10,9 @@
 #
 #   bench/selftest.sh GENSITE READFLOOR INDEXER
 set -euo pipefail
-gensite=$1
-floor=$2
-indexer=$3
+gensite=$(realpath "$1")
+floor=$(realpath "$2")
+indexer=$(realpath "$3")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
