@@ -134,6 +134,13 @@ FailureCode InputFile::Open(const std::string& path) {
   // spares every page two system calls.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return FromErrno(errno);
+  // A device (a page linked to /dev/zero, say) may never end: it is refused
+  // as a file that cannot be opened, as it could not be on Windows.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    ::close(fd);
+    return FromErrno(EACCES);
+  }
   handle_ = fd;
   return 0;
 }

@@ -382,6 +382,31 @@ TEST(HostileNames, LinksNameTheIndexedFilesAndTheOutputLoads) {
   EXPECT_EQ(named.size(), pages.size());
 }
 
+// A device never ends: a page linked to one would hang the run, so it is
+// refused as a page that cannot be opened, and a template linked to one ends
+// the run with the failure report.
+TEST(HostileNames, DeviceIsAnOpenError) {
+  if (CurrentTarget().windows) GTEST_SKIP() << "devices of Linux";
+  Sandbox box;
+  box.Write("site/a.htm", "<p>Before the device</p>\n");
+  box.Link("site/b-zero.htm", "/dev/zero");
+  box.Write("site/c.htm", "<p>After the device</p>\n");
+
+  RunOptions bounded;
+  bounded.limits = {{RLIMIT_CPU, 10}};
+  const RunResult run = box.Run({"site"}, bounded);
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, PageLine("site/a.htm", 1) + OpenErrorLine("site/b-zero.htm") + PageLine("site/c.htm", 1) +
+                         TotalLine(2));
+
+  std::filesystem::remove(box.Bin() / "_database.js");
+  std::filesystem::create_symlink("/dev/zero", box.Bin() / "_database.js");
+  const RunResult withDeviceTemplate = box.Run({"site/a.htm"}, bounded);
+  EXPECT_EQ(withDeviceTemplate.status, 1);
+  EXPECT_TRUE(withDeviceTemplate.out.ends_with("\nFile access denied.\r\n")) << withDeviceTemplate.out;
+}
+
 // A link to itself cannot be followed: it is a file, and as a page it
 // cannot be opened; the run goes on with the next page and its numbering.
 TEST(HostileNames, LinkToItselfIsAnOpenError) {
