@@ -42,9 +42,14 @@ FailureCode FromErrno(int error) {
   }
 }
 
+// Large texts (the entry block) go out in pieces of 1 MiB: Linux takes one
+// write of a gigabyte several times longer than the same bytes in pieces
+// (1.37 GB to ext4 here: 4.5 s at once, 0.65 s in pieces).
+constexpr std::size_t kWritePiece = 1 << 20;
+
 FailureCode WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = ::write(fd, data, size < kWritePiece ? size : kWritePiece);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FromErrno(errno);
