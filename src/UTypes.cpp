@@ -92,38 +92,11 @@ void AppendEscaped(rtl::TextBlock& out, std::string_view text) {
   out.Append(p, static_cast<std::size_t>(end - p));
 }
 
-// The entry number in decimal, two digits at a time in 32 bits: it is
-// written for every entry, twice.
-std::string_view FormatEntryNumber(std::int32_t number, char (&digits)[20]) {
-  char* const end = digits + sizeof digits;
-  if (number < 0) {
-    const char* first = rtl::FormatDecimalInto(number, end);
-    return {first, static_cast<std::size_t>(end - first)};
-  }
-  static constexpr char kPairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
-  auto value = static_cast<std::uint32_t>(number);
-  char* p = end;
-  while (value >= 100) {
-    const std::uint32_t pair = (value % 100) * 2;
-    value /= 100;
-    *--p = kPairs[pair + 1];
-    *--p = kPairs[pair];
-  }
-  if (value >= 10) {
-    *--p = kPairs[value * 2 + 1];
-    *--p = kPairs[value * 2];
-  } else {
-    *--p = static_cast<char>('0' + value);
-  }
-  return {p, static_cast<std::size_t>(end - p)};
-}
-
 void AppendEntry(rtl::TextBlock& Entries, std::int32_t number, std::string_view segment, std::string_view link) {
   char digits[20];
-  const std::string_view n = FormatEntryNumber(number, digits);
+  char* const end = digits + sizeof digits;
+  const char* first = rtl::FormatDecimalInto(number, end);
+  const std::string_view n(first, static_cast<std::size_t>(end - first));
   Entries.Append("KeyString[");
   Entries.Append(n);
   Entries.Append("]= \"");

@@ -1,4 +1,4 @@
-// Entry numbers in the entry block: written in decimal by the scan's own
+// Entry numbers in the entry block: written in decimal by the runtime's
 // formatter, across every change in the number of digits.
 #include <gtest/gtest.h>
 

@@ -1,15 +1,44 @@
 #include "rtl/Format.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace rtl {
 
+namespace {
+
+// Writes `value` ending before `p`, two digits at a time: the entry numbers
+// of the index are written with it, twice for every entry.
+template <typename Unsigned>
+char* WriteDigits(Unsigned value, char* p) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  while (value >= 100) {
+    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    *--p = kPairs[pair + 1];
+    *--p = kPairs[pair];
+  }
+  if (value >= 10) {
+    *--p = kPairs[value * 2 + 1];
+    *--p = kPairs[value * 2];
+  } else {
+    *--p = static_cast<char>('0' + value);
+  }
+  return p;
+}
+
+}  // namespace
+
 char* FormatDecimalInto(std::int64_t value, char* end) {
-  // Work on the magnitude as unsigned, so that the most negative value has one.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  char* p = end;
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
+  // Work on the magnitude as unsigned, so that the most negative value has one;
+  // 32-bit arithmetic where it fits, as it does for every count of the run.
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  char* p = magnitude <= UINT32_MAX ? WriteDigits(static_cast<std::uint32_t>(magnitude), end)
+                                    : WriteDigits(magnitude, end);
   if (value < 0) *--p = '-';
   return p;
 }
