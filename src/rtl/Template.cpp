@@ -2,19 +2,16 @@
 
 #include <string>
 
+#include "rtl/PathRules.h"
+
 namespace rtl {
 
 namespace {
 
 std::string UpperCased(std::string_view text, const SystemRules& rules) {
+  if (rules.upperCase == nullptr) return UpperAscii(text);
   std::string upper(text);
-  if (rules.upperCase != nullptr) {
-    rules.upperCase(upper.data(), upper.size());
-  } else {
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-  }
+  rules.upperCase(upper.data(), upper.size());
   return upper;
 }
 
