@@ -130,6 +130,8 @@ class Sandbox {
   void OpenToAll() const;
 
  private:
+  RunResult RunOnce(const std::vector<std::string>& arguments, const RunOptions& options) const;
+
   std::filesystem::path root_, bin_, work_;
   std::filesystem::path program_;
 };
